@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/code_page.h"
+#include "export/field_selection.h"
+#include "export/files.h"
+
+// Reads a saved contacts page as text lines and turns every contact line into its record.
+//
+// Lines end at a line feed; a carriage return right before it goes with it, any other carriage
+// return stays in the line. The first byte 0x1A ends the input; a last line without a line feed
+// still counts. A line is handed to extraction up to its first zero byte. Lines may be of any
+// length: the buffer grows to hold the longest, and memory stays bounded by it.
+class ContactReader {
+ public:
+  ContactReader(InputFile& input, const CodePage& codePage);
+
+  // Reads the next block of the input and appends the records of its complete lines to `out`.
+  // Returns false once the whole input has been processed.
+  bool ReadRecords(std::string& out, const FieldSelection& selection);
+
+ private:
+  void Fill();
+  void ProcessLines(std::string_view lines, std::string& out, const FieldSelection& selection);
+
+  InputFile& input_;
+  const CodePage& codePage_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // unprocessed bytes are buffer_[begin_, end_)
+  std::size_t end_ = 0;
+  bool ended_ = false;
+};
+
+// Appends `text` to `out` with every line feed stored as carriage return plus line feed.
+void AppendWithCrLf(std::string& out, std::string_view text);
+
+// Writes `text` to `output` with every line feed stored as carriage return plus line feed.
+void WriteText(OutputFile& output, std::string_view text);
