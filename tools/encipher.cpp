@@ -1,10 +1,10 @@
 // Prepares a text for DecipherText: prints the letter pairs that decipher to ADDRESS under KEY.
 //   encipher ADDRESS KEY
+#include "tools/encipher.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include "tools/encipher.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -75,7 +75,8 @@ int RunCli(const std::vector<std::string>& args) {
   std::string fields = "qq,name,email";
   std::optional<std::uint32_t> codePageId;
   app.add_option("INPUT", input, "The saved page; - reads standard input")->required();
-  app.add_option("-o,--output", output, "Where to write the records; - (default) is standard output");
+  app.add_option("-o,--output", output,
+                 "Where to write the records; - (default) is standard output");
   app.add_option("--fields", fields,
                  "Comma-separated fields to export, from qq, name, email (default: all);\n"
                  "they are always written in the order qq, name, email");

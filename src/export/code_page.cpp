@@ -7,11 +7,10 @@
 namespace {
 
 // Single-byte code pages: Windows ANSI and OEM pages, ISO 8859 and US-ASCII.
-constexpr std::uint32_t kSingleByte[] = {437,   720,   737,   775,   850,   852,   855,   857,
-                                         858,   862,   866,   874,   1250,  1251,  1252,  1253,
-                                         1254,  1255,  1256,  1257,  1258,  20127, 28591, 28592,
-                                         28593, 28594, 28595, 28596, 28597, 28598, 28599, 28603,
-                                         28605};
+constexpr std::uint32_t kSingleByte[] = {
+    437,   720,   737,   775,   850,   852,   855,   857,   858,   862,   866,
+    874,   1250,  1251,  1252,  1253,  1254,  1255,  1256,  1257,  1258,  20127,
+    28591, 28592, 28593, 28594, 28595, 28596, 28597, 28598, 28599, 28603, 28605};
 
 std::string Normalised(std::string_view name) {
   std::string out;
@@ -43,8 +42,8 @@ std::optional<CodePage> CodePage::FromId(std::uint32_t id) {
     default:
       break;
   }
-  if (id == kUtf8 || std::find(std::begin(kSingleByte), std::end(kSingleByte), id) !=
-                         std::end(kSingleByte)) {
+  if (id == kUtf8 ||
+      std::find(std::begin(kSingleByte), std::end(kSingleByte), id) != std::end(kSingleByte)) {
     return page;
   }
   return std::nullopt;

@@ -31,8 +31,8 @@ std::string AskForFileName(Platform& platform, bool openForReading, const std::s
 void RunExportCommand(Platform& platform, const FieldSelection& selection,
                       const CodePage& codePage) {
   if (!selection.AnyOn()) platform.ShowWarning(messages::kNoFieldWarning);
-  const std::string inputPath = AskForFileName(platform, true, messages::kTextFileDescription,
-                                               messages::kTextFileExtension);
+  const std::string inputPath =
+      AskForFileName(platform, true, messages::kTextFileDescription, messages::kTextFileExtension);
   if (inputPath.empty()) return;
   try {
     std::string collected;

@@ -108,7 +108,8 @@ bool LineSearch::IsUtf8() const {
 // from there the lead bytes pair up. So `offset` starts a character when that run is even.
 bool LineSearch::StartsCharacter(std::size_t offset) const {
   std::size_t run = 0;
-  while (run < offset && codePage_.IsLeadByte(static_cast<unsigned char>(line_[offset - 1 - run]))) {
+  while (run < offset &&
+         codePage_.IsLeadByte(static_cast<unsigned char>(line_[offset - 1 - run]))) {
     ++run;
   }
   return run % 2 == 0;

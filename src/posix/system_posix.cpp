@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <clocale>
 #include <climits>
+#include <clocale>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -72,7 +72,7 @@ void WriteAll(int fd, std::string_view bytes, const std::string& name) {
       if (errno == EINTR) continue;
       const int error = errno;
       throw FileError(error == ENOSPC || error == EDQUOT ? FileErrorCause::kDiskFull
-                                                          : FileErrorCause::kWriteFailed,
+                                                         : FileErrorCause::kWriteFailed,
                       name);
     }
     bytes.remove_prefix(static_cast<std::size_t>(wrote));
@@ -81,7 +81,8 @@ void WriteAll(int fd, std::string_view bytes, const std::string& name) {
 
 class PosixInput : public InputFile {
  public:
-  PosixInput(int fd, std::string name, bool owned) : fd_(fd), name_(std::move(name)), owned_(owned) {}
+  PosixInput(int fd, std::string name, bool owned)
+      : fd_(fd), name_(std::move(name)), owned_(owned) {}
   ~PosixInput() override {
     if (owned_) close(fd_);
   }
