@@ -100,7 +100,8 @@ class PosixInput : public InputFile {
   bool owned_;
 };
 
-// Writes a hidden temporary file beside the target; Commit renames it over the target.
+// Writes a hidden temporary file beside the target; Commit renames it over the target. A target
+// that exists and is no regular file (a device such as /dev/null, a pipe) is written directly.
 class PosixOutput : public OutputFile {
  public:
   explicit PosixOutput(const std::string& path) : target_(AbsolutePath(path)) {
@@ -114,6 +115,11 @@ class PosixOutput : public OutputFile {
     }
     mode_t mode = 0;
     if (stat(target_.c_str(), &info) == 0) {
+      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        fd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) Fail(errno, target_, FileErrorCause::kCannotCreate);
+        return;
+      }
       // Replace only what could be opened for writing, and keep its permissions.
       const int probe = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
       if (probe < 0) Fail(errno, target_, FileErrorCause::kCannotCreate);
@@ -143,6 +149,7 @@ class PosixOutput : public OutputFile {
     const int fd = fd_;
     fd_ = -1;
     if (close(fd) != 0) throw FileError(FileErrorCause::kWriteFailed, target_);
+    if (temp_.empty()) return;  // written directly
     if (rename(temp_.c_str(), target_.c_str()) != 0) {
       Fail(errno, target_, FileErrorCause::kWriteFailed);
     }
