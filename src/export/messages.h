@@ -8,6 +8,8 @@ inline constexpr char kExportDone[] = "你已成功导出";
 inline constexpr char kExportDoneCaption[] = "恭喜！";
 inline constexpr char kOutOfMemory[] = "内存不足。";
 inline constexpr char kHelpFailed[] = "启动帮助失败。";
+// Any other failure that escapes a command of the window program.
+inline constexpr char kUnexpectedError[] = "发生了一个意外的错误。";
 
 inline constexpr char kFileNotFound[] = "没有找到 %1。";
 inline constexpr char kBadPath[] = "%1 中包含无效的路径。";
