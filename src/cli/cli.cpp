@@ -50,14 +50,11 @@ void Export(const std::string& inputPath, const std::string& outputPath,
   const std::unique_ptr<OutputFile> output =
       outputPath == "-" ? OpenStandardOutput() : CreateOutputFile(outputPath);
   ContactReader reader(*input, codePage);
-  std::string records;
-  std::string bytes;
+  std::string records;  // each block's records, as they go to disk
   for (bool more = true; more;) {
-    more = reader.ReadRecords(records, selection);
-    AppendWithCrLf(bytes, records);
+    more = reader.ReadRecords(records, selection, "\r\n");
+    output->Write(records);
     records.clear();
-    output->Write(bytes);
-    bytes.clear();
   }
   input.reset();  // closed before the output replaces anything: it may be the same file
   output->Commit();
@@ -84,6 +81,7 @@ int RunCli(const std::vector<std::string>& args) {
                  "Code page the page was saved in: 932, 936, 949, 950, 65001 or a single-byte\n"
                  "one (default: the locale's character set)");
   app.set_version_flag("--version", std::string(kProgram) + " " + KORVEL_VERSION);
+  app.allow_windows_style_options(false);  // on Windows too, "/dir/page.html" is a path
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
