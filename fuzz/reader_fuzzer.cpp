@@ -23,7 +23,8 @@ class ChunkedInput : public InputFile {
   ChunkedInput(std::string_view bytes, std::size_t most) : bytes_(bytes), most_(most) {}
   std::size_t Read(char* buffer, std::size_t size) override {
     // Read sizes vary: most_, then smaller ones in turn.
-    const std::size_t count = std::min({size, bytes_.size() - at_, 1 + (most_ + turn_++ * 7) % most_});
+    const std::size_t count =
+        std::min({size, bytes_.size() - at_, 1 + (most_ + turn_++ * 7) % most_});
     std::copy_n(bytes_.data() + at_, count, buffer);
     at_ += count;
     return count;
@@ -58,17 +59,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string expected = reference::Records(page, selection, codePage);
   for (const std::string_view lineEnd : {std::string_view("\n"), std::string_view("\r\n")}) {
     ChunkedInput input(page, most);
-    ContactReader reader(input, codePage);
     std::string out;
-    while (reader.ReadRecords(out, selection, lineEnd)) {
-    }
+    ReadContactRecords(input, selection, codePage, lineEnd,
+                       [&out](std::string_view records) { out += records; });
     if (out != (lineEnd == "\n" ? expected : reference::WithCrLf(expected))) Mismatch("reader");
   }
   // The page as one line, through the line-level functions.
   if (IsContactLine(page, codePage) != (reference::Find(page, "L_n", codePage) >= 0)) {
     Mismatch("IsContactLine");
   }
-  if (BuildContactRecord(page, selection, codePage) != reference::Record(page, selection, codePage)) {
+  if (BuildContactRecord(page, selection, codePage) !=
+      reference::Record(page, selection, codePage)) {
     Mismatch("BuildContactRecord");
   }
   return 0;

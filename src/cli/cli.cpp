@@ -49,13 +49,8 @@ void Export(const std::string& inputPath, const std::string& outputPath,
       inputPath == "-" ? OpenStandardInput() : OpenInputFile(inputPath);
   const std::unique_ptr<OutputFile> output =
       outputPath == "-" ? OpenStandardOutput() : CreateOutputFile(outputPath);
-  ContactReader reader(*input, codePage);
-  std::string records;  // each block's records, as they go to disk
-  for (bool more = true; more;) {
-    more = reader.ReadRecords(records, selection, "\r\n");
-    output->Write(records);
-    records.clear();
-  }
+  ReadContactRecords(*input, selection, codePage, "\r\n",
+                     [&output](std::string_view records) { output->Write(records); });
   input.reset();  // closed before the output replaces anything: it may be the same file
   output->Commit();
 }

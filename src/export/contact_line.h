@@ -29,6 +29,7 @@ std::string ExtractBetween(std::string_view text, std::string_view start, std::s
 std::string BuildContactRecord(std::string_view line, const FieldSelection& selection,
                                const CodePage& codePage);
 
-// BuildContactRecord, appended to `out`.
+// BuildContactRecord, appended to `out`, with `terminator` in place of the final "\n", for a
+// line that holds no zero byte (a line ends at its first).
 void AppendContactRecord(std::string& out, std::string_view line, const FieldSelection& selection,
-                         const CodePage& codePage);
+                         const CodePage& codePage, std::string_view terminator = "\n");

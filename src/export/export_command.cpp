@@ -35,18 +35,17 @@ void RunExportCommand(Platform& platform, const FieldSelection& selection,
       AskForFileName(platform, true, messages::kTextFileDescription, messages::kTextFileExtension);
   if (inputPath.empty()) return;
   try {
-    std::string collected;
+    std::string collected;  // the records as they go to disk, each line feed stored as CR LF
     {
       const std::unique_ptr<InputFile> input = platform.OpenInput(inputPath);
-      ContactReader reader(*input, codePage);
-      while (reader.ReadRecords(collected, selection)) {
-      }
+      ReadContactRecords(*input, selection, codePage, "\r\n",
+                         [&collected](std::string_view records) { collected += records; });
     }  // the input is closed before the Save chooser opens: the output may be the same file
     const std::string outputPath = AskForFileName(platform, false, messages::kTextFileDescription,
                                                   messages::kTextFileExtension);
     if (outputPath.empty()) return;
     const std::unique_ptr<OutputFile> output = platform.CreateOutput(outputPath);
-    WriteText(*output, collected);
+    output->Write(collected);
     output->Commit();
   } catch (const FileError& error) {
     platform.ShowError(error.what());

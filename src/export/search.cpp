@@ -48,9 +48,9 @@ std::size_t FindBytesSse2(const char* h, std::size_t n, std::string_view needle,
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + 1));
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + m - 1));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
-        _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second)),
-        _mm_cmpeq_epi8(c, last))));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second)),
+                      _mm_cmpeq_epi8(c, last))));
     while (mask != 0) {
       const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
       if (RestMatches(h + i + bit, needle)) return i + bit;

@@ -34,6 +34,6 @@ class LineSearch {
   bool IsUtf8() const;
 
   std::string_view line_;
-  CodePage codePage_;  // a copy: a search may outlive a temporary code page
+  CodePage codePage_;              // a copy: a search may outlive a temporary code page
   mutable signed char utf8_ = -1;  // -1 not yet known, else 0 or 1
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "export/contact_line.h"
+#include "export/file_error.h"
 #include "test_support.h"
 
 namespace {
@@ -38,14 +39,21 @@ class ScriptedInput : public InputFile {
 };
 
 std::string ReadAllRecords(const std::string& data, const std::vector<std::size_t>& chunks,
-                           const FieldSelection& selection = {}, std::uint32_t codePage = 936) {
+                           const FieldSelection& selection = {}, std::uint32_t codePage = 936,
+                           std::string_view lineEnd = "\n") {
   ScriptedInput input(data, chunks);
-  const CodePage page = Page(codePage);
-  ContactReader reader(input, page);
   std::string out;
-  int calls = 0;
-  while (reader.ReadRecords(out, selection)) {
-    if (++calls > 100000000) ADD_FAILURE() << "ReadRecords does not finish";
+  ReadContactRecords(input, selection, Page(codePage), lineEnd,
+                     [&out](std::string_view records) { out += records; });
+  return out;
+}
+
+// Every line feed stored as CR LF.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
   }
   return out;
 }
@@ -76,8 +84,7 @@ std::vector<ReaderCase> ReaderCases() {
   const std::string ra = Record("10001", "\xD5\xC5\xCE\xB0");
   const std::string rb = Record("2345678901", "Bob");
   const std::string page = "<html>\n<ul>\n" + a + "\n<li class=\"l_n\">x</li>\n" + b + "\n</ul>\n";
-  std::string crlfPage;
-  AppendWithCrLf(crlfPage, page);
+  const std::string crlfPage = WithCrLf(page);
   return {
       {"empty input", "", ""},
       {"no contact line", "<html>\n<body>L_\nn</body>\n", ""},
@@ -159,55 +166,35 @@ TEST(ContactReader, LinesLongerThanTheBlock) {
   }
 }
 
-TEST(ContactReader, AppendWithCrLf) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"", ""},
-      {"\n", "\r\n"},
-      {"a\nb", "a\r\nb"},
-      {"\n\n", "\r\n\r\n"},
-      {"a\r\n", "a\r\r\n"},  // text mode: every line feed gains a CR, CRs stay
-      {"\r", "\r"},
-      {"\0\n"s, "\0\r\n"s},
-  };
-  for (const auto& [text, stored] : cases) {
-    std::string out = "kept";
-    AppendWithCrLf(out, text);
-    EXPECT_EQ(out, "kept" + stored) << Escaped(text);
+// Records end as asked: CR LF gives the bytes that go to disk, a CR inside a field stays alone.
+TEST(ContactReader, RecordsEndAsAsked) {
+  for (const ReaderCase& c : ReaderCases()) {
+    EXPECT_EQ(ReadAllRecords(c.input, {4096}, {}, 936, "\r\n"), WithCrLf(c.records))
+        << c.what << ": " << Escaped(c.input);
   }
 }
 
-// An output that keeps what it is given.
-class CollectingOutput : public OutputFile {
- public:
-  void Write(std::string_view bytes) override {
-    bytes_.append(bytes);
-    ++writes_;
-  }
-  void Commit() override { ++commits_; }
-  std::string bytes_;
-  int writes_ = 0;
-  int commits_ = 0;
-};
+// A failure of the input reaches the caller, after the records read before it.
+TEST(ContactReader, ReadFailureReachesTheCaller) {
+  class FailingInput : public InputFile {
+   public:
+    std::size_t Read(char* buffer, std::size_t size) override {
+      if (given_) throw FileError(FileErrorCause::kGeneric, "/page.html");
+      given_ = true;
+      const std::string line = Contact("1", "A") + "\n";
+      const std::size_t n = std::min(size, line.size());
+      std::memcpy(buffer, line.data(), n);
+      return n;
+    }
 
-TEST(ContactReader, WriteText) {
-  // Line feeds at the edges of the 1 MiB pieces WriteText converts at a time.
-  const std::size_t kBlock = std::size_t{1} << 20;
-  std::string text(3 * kBlock + 5, 'r');
-  for (const std::size_t at :
-       {std::size_t{0}, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock - 1, 3 * kBlock + 4}) {
-    text[at] = '\n';
-  }
-  std::string expected;
-  AppendWithCrLf(expected, text);
-  CollectingOutput output;
-  WriteText(output, text);
-  EXPECT_TRUE(output.bytes_ == expected);
-  EXPECT_EQ(output.bytes_.size(), text.size() + 6);
-  EXPECT_EQ(output.commits_, 0);
-
-  CollectingOutput empty;
-  WriteText(empty, "");
-  EXPECT_EQ(empty.bytes_, "");
+   private:
+    bool given_ = false;
+  };
+  FailingInput input;
+  std::string out;
+  EXPECT_THROW(ReadContactRecords(input, {}, Page(936), "\n",
+                                  [&out](std::string_view records) { out += records; }),
+               FileError);
 }
 
 }  // namespace
