@@ -1,10 +1,12 @@
 #include "export/contact_reader.h"
 
-#include <array>
+#include <condition_variable>
 #include <cstring>
-#include <future>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "export/contact_line.h"
 #include "export/search.h"
@@ -17,11 +19,6 @@ namespace {
 #endif
 constexpr std::size_t kBlockSize = KORVEL_READER_BLOCK_SIZE;
 static_assert(kBlockSize >= 2);
-// Blocks read ahead of the one the sink gets next; each is turned into records on a thread of
-// its own. Tiny blocks are not worth a thread: they are processed when their turn comes.
-constexpr std::size_t kBlocksInFlight = 4;
-constexpr std::launch kLaunch =
-    kBlockSize >= (std::size_t{1} << 16) ? std::launch::async : std::launch::deferred;
 constexpr char kEndOfText = 0x1A;
 
 // Appends the records of the contact lines among `lines`, complete lines all.
@@ -59,93 +56,136 @@ void AppendRecords(std::string_view lines, std::string& out, const FieldSelectio
   }
 }
 
-// One block of the input: whole lines, the last one unfinished unless the input ended there,
-// and the records made of its whole lines.
-struct Block {
-  std::unique_ptr<char[]> bytes;  // not cleared: only bytes read are ever looked at
-  std::size_t capacity = 0;
-  std::size_t size = 0;
-  std::size_t lines = 0;  // the whole lines are bytes[0, lines)
-  std::string records;
-  std::future<void> done;  // last: destroyed, and so waited for, before the bytes go
-};
-
+// The input, read in blocks of whole lines by the worker threads in turn.
 class BlockReader {
  public:
   explicit BlockReader(InputFile& input) : input_(input) {}
 
-  bool Ended() const { return ended_; }
-
-  // Fills `block` with the unfinished line of `previous` (if any) and what follows of the
-  // input, until the block is full and holds a line feed, or the input ends.
-  void Fill(Block& block, const Block* previous) {
-    const std::size_t carried = previous == nullptr ? 0 : previous->size - previous->lines;
-    if (block.capacity < carried + kBlockSize / 2) Grow(block, carried + kBlockSize);
-    if (carried > 0)
-      std::memcpy(block.bytes.get(), previous->bytes.get() + previous->lines, carried);
-    block.size = carried;
-    std::size_t lastLineFeed = std::string_view::npos;  // in the bytes read for this block
+  // The next block of the input: the unfinished line of the block before it, then what follows
+  // of the input until the block is full and holds a line feed, or the input ends. `size` is
+  // set to the bytes of whole lines. Returns false once the input has ended.
+  bool Next(std::unique_ptr<char[]>& bytes, std::size_t& capacity, std::size_t& size) {
+    if (ended_) return false;
+    if (capacity < carry_.size() + kBlockSize / 2) {
+      capacity = carry_.size() + kBlockSize;
+      bytes.reset(new char[capacity]);  // not cleared: only bytes read are ever looked at
+    }
+    std::size_t filled = carry_.size();
+    if (filled > 0) std::memcpy(bytes.get(), carry_.data(), filled);
+    std::size_t lastLineFeed = std::string_view::npos;
     for (;;) {
-      if (block.size == block.capacity) {
-        lastLineFeed = std::string_view(block.bytes.get(), block.size).rfind('\n');
-        if (lastLineFeed != std::string_view::npos) break;  // none in what was carried over
-        Grow(block, block.capacity * 2);                    // a line longer than the block
+      if (filled == capacity) {
+        lastLineFeed = std::string_view(bytes.get(), filled).rfind('\n');
+        if (lastLineFeed != std::string_view::npos) break;
+        // A line longer than the block: grow to hold it.
+        std::unique_ptr<char[]> larger(new char[capacity * 2]);
+        std::memcpy(larger.get(), bytes.get(), filled);
+        bytes = std::move(larger);
+        capacity *= 2;
       }
-      char* fresh = block.bytes.get() + block.size;
-      std::size_t got = input_.Read(fresh, block.capacity - block.size);
+      char* fresh = bytes.get() + filled;
+      std::size_t got = input_.Read(fresh, capacity - filled);
       if (got == 0) {
         ended_ = true;
-        break;
-      }
-      if (const void* eot = std::memchr(fresh, kEndOfText, got)) {
+      } else if (const void* eot = std::memchr(fresh, kEndOfText, got)) {
         got = static_cast<std::size_t>(static_cast<const char*>(eot) - fresh);
         ended_ = true;
       }
-      block.size += got;
+      filled += got;
       if (ended_) break;
     }
-    block.lines = ended_ ? block.size : lastLineFeed + 1;
+    size = ended_ ? filled : lastLineFeed + 1;
+    carry_.assign(bytes.get() + size, filled - size);
+    return true;
   }
 
  private:
-  static void Grow(Block& block, std::size_t capacity) {
-    std::unique_ptr<char[]> larger(new char[capacity]);
-    if (block.size > 0) std::memcpy(larger.get(), block.bytes.get(), block.size);
-    block.bytes = std::move(larger);
-    block.capacity = capacity;
+  InputFile& input_;
+  std::string carry_;  // the unfinished line at the end of the last block
+  bool ended_ = false;
+};
+
+// Reads, processes and delivers the blocks with a few threads. Each thread reads a block itself
+// (so the bytes are in its own cache when it works on them), turns it into records, and waits
+// for its turn to hand them to the sink: blocks are read and delivered in input order.
+class Pipeline {
+ public:
+  Pipeline(InputFile& input, const FieldSelection& selection, const CodePage& codePage,
+           std::string_view lineEnd, const RecordSink& sink)
+      : reader_(input),
+        selection_(selection),
+        codePage_(codePage),
+        lineEnd_(lineEnd),
+        sink_(sink) {}
+
+  void Run() {
+    std::thread helper([this] { Work(); });
+    Work();
+    helper.join();
+    if (failure_) std::rethrow_exception(failure_);
   }
 
-  InputFile& input_;
-  bool ended_ = false;
+ private:
+  void Work() {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+    std::size_t size = 0;
+    std::string records;
+    for (;;) {
+      std::size_t turn;
+      try {
+        {
+          const std::lock_guard<std::mutex> lock(reading_);
+          if (Failed() || !reader_.Next(bytes, capacity, size)) return;
+          turn = blocksRead_++;
+        }
+        records.clear();
+        AppendRecords(std::string_view(bytes.get(), size), records, selection_, codePage_,
+                      lineEnd_);
+      } catch (...) {
+        Fail(std::current_exception());
+        return;
+      }
+      std::unique_lock<std::mutex> lock(delivering_);
+      delivered_.wait(lock, [&] { return blocksDelivered_ == turn || failure_; });
+      if (failure_) return;
+      try {
+        sink_(records);
+      } catch (...) {
+        failure_ = std::current_exception();
+      }
+      ++blocksDelivered_;
+      delivered_.notify_all();
+    }
+  }
+
+  bool Failed() {
+    const std::lock_guard<std::mutex> lock(delivering_);
+    return failure_ != nullptr;
+  }
+
+  void Fail(std::exception_ptr failure) {
+    const std::lock_guard<std::mutex> lock(delivering_);
+    if (!failure_) failure_ = failure;
+    delivered_.notify_all();
+  }
+
+  BlockReader reader_;  // guarded by reading_
+  std::mutex reading_;
+  std::size_t blocksRead_ = 0;
+  std::mutex delivering_;
+  std::condition_variable delivered_;
+  std::size_t blocksDelivered_ = 0;  // guarded by delivering_, as is failure_
+  std::exception_ptr failure_;
+  const FieldSelection& selection_;
+  const CodePage& codePage_;
+  const std::string_view lineEnd_;
+  const RecordSink& sink_;
 };
 
 }  // namespace
 
 void ReadContactRecords(InputFile& input, const FieldSelection& selection, const CodePage& codePage,
                         std::string_view lineEnd, const RecordSink& sink) {
-  std::array<Block, kBlocksInFlight> blocks;
-  BlockReader reader(input);
-  const Block* previous = nullptr;
-  for (std::size_t next = 0; !reader.Ended(); ++next) {
-    Block& block = blocks[next % kBlocksInFlight];
-    if (block.done.valid()) {  // the oldest block in flight: its records are due
-      block.done.get();
-      sink(block.records);
-    }
-    reader.Fill(block, previous);
-    previous = &block;
-    block.records.clear();
-    block.done = std::async(kLaunch, [&block, &selection, &codePage, lineEnd] {
-      AppendRecords(std::string_view(block.bytes.get(), block.lines), block.records, selection,
-                    codePage, lineEnd);
-    });
-    if (reader.Ended()) {
-      for (std::size_t k = 1; k <= kBlocksInFlight; ++k) {
-        Block& due = blocks[(next + k) % kBlocksInFlight];
-        if (!due.done.valid()) continue;
-        due.done.get();
-        sink(due.records);
-      }
-    }
-  }
+  Pipeline(input, selection, codePage, lineEnd, sink).Run();
 }
