@@ -19,8 +19,8 @@ using RecordSink = std::function<void(std::string_view records)>;
 // still counts. A line is handed to extraction up to its first zero byte. Lines may be of any
 // length: a block grows to hold the longest, and memory stays bounded by it.
 //
-// The blocks are read on the calling thread and turned into records on worker threads, a few
-// blocks at a time; `sink` runs on the calling thread. Failures of `input` and `sink` reach the
-// caller.
+// Two threads, the calling one and a helper, each read the next block in turn and turn it into
+// records; `sink` is called in input order, one call at a time, from either thread. A failure
+// (of `input`, of memory, of `sink`) stops both and reaches the caller.
 void ReadContactRecords(InputFile& input, const FieldSelection& selection, const CodePage& codePage,
                         std::string_view lineEnd, const RecordSink& sink);

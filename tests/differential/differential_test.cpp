@@ -13,6 +13,7 @@
 #include "export/contact_reader.h"
 #include "export/search.h"
 #include "reference.h"
+#include "unit/test_support.h"
 
 namespace {
 
@@ -141,22 +142,6 @@ std::string ReadAll(const std::string& input, std::size_t most, std::uint32_t se
   return out;
 }
 
-std::string Printable(std::string_view bytes) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string text;
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b < 0x7F && b != '\\') {
-      text += c;
-    } else {
-      text += "\\x";
-      text += kHex[b >> 4];
-      text += kHex[b & 15];
-    }
-  }
-  return text;
-}
-
 // A string literal with its zero bytes.
 template <std::size_t N>
 std::string Bytes(const char (&text)[N]) {
@@ -189,10 +174,10 @@ TEST(Differential, KnownCases) {
   for (const Case& c : cases) {
     const CodePage codePage = *CodePage::FromId(c.codePage);
     EXPECT_EQ(reference::Records(c.input, FieldSelection{}, codePage), c.records)
-        << Printable(c.input);
+        << test::Escaped(c.input);
     for (const std::size_t most : {std::size_t{1}, std::size_t{5}, std::size_t{1} << 20}) {
       EXPECT_EQ(ReadAll(c.input, most, 1, FieldSelection{}, codePage, "\n"), c.records)
-          << Printable(c.input);
+          << test::Escaped(c.input);
     }
   }
 }
@@ -207,7 +192,7 @@ TEST(Differential, FindBytesMatchesByteSearch) {
     const std::size_t m = random.Below(8);
     for (std::size_t k = 0; k < m; ++k) needle += "ab\"L_n \x81"[random.Below(8)];
     ASSERT_EQ(FindBytes(haystack, needle), std::string_view(haystack).find(needle))
-        << Printable(haystack) << " / " << Printable(needle);
+        << test::Escaped(haystack) << " / " << test::Escaped(needle);
   }
 }
 
@@ -222,18 +207,18 @@ TEST(Differential, SearchAndExtractionMatchTheModel) {
       for (const std::string& pattern : patterns) {
         ASSERT_EQ(LineSearch(line, codePage).Find(pattern),
                   reference::Find(line, pattern, codePage))
-            << "code page " << id << ", line " << Printable(line) << ", pattern " << pattern;
+            << "code page " << id << ", line " << test::Escaped(line) << ", pattern " << pattern;
       }
       ASSERT_EQ(IsContactLine(line, codePage), reference::Find(line, "L_n", codePage) >= 0);
       const FieldSelection selection = random.Selection();
       ASSERT_EQ(BuildContactRecord(line, selection, codePage),
                 reference::Record(line, selection, codePage))
-          << "code page " << id << ", line " << Printable(line);
+          << "code page " << id << ", line " << test::Escaped(line);
       for (std::size_t offset = 0; offset <= line.size(); ++offset) {
         std::size_t at = 0;
         while (at < offset) at += codePage.IsLeadByte(static_cast<unsigned char>(line[at])) ? 2 : 1;
         ASSERT_EQ(StartsCharacter(line, offset, codePage), at == offset)
-            << "code page " << id << ", offset " << offset << ", line " << Printable(line);
+            << "code page " << id << ", offset " << offset << ", line " << test::Escaped(line);
       }
     }
   }
@@ -251,10 +236,10 @@ TEST(Differential, ReaderMatchesTheModel) {
       const std::size_t most = readSizes[random.Below(std::size(readSizes))];
       const auto seed = static_cast<std::uint32_t>(round);
       ASSERT_EQ(ReadAll(input, most, seed, selection, codePage, "\n"), expected)
-          << "code page " << id << ", reads up to " << most << ", input " << Printable(input);
+          << "code page " << id << ", reads up to " << most << ", input " << test::Escaped(input);
       ASSERT_EQ(ReadAll(input, most, seed, selection, codePage, "\r\n"),
                 reference::WithCrLf(expected))
-          << "code page " << id << ", reads up to " << most << ", input " << Printable(input);
+          << "code page " << id << ", reads up to " << most << ", input " << test::Escaped(input);
     }
   }
 }

@@ -1,4 +1,4 @@
-// LineSearch and the record builder against plain reference implementations on random lines.
+// LineSearch and the record builder against the plain reference model on random lines.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "differential/reference.h"
 #include "export/contact_line.h"
 #include "export/search.h"
 #include "test_support.h"
@@ -13,47 +14,6 @@
 namespace {
 
 using test::Escaped;
-
-bool ReferenceIsUtf8(std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t length = 1;
-    std::uint32_t code = c;
-    if (c >= 0x80) {
-      length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-      if (length == 0 || c > 0xF7 || i + length > text.size()) return false;
-      code = c & (0x7F >> length);
-      for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(text[i + k]);
-        if ((b & 0xC0) != 0x80) return false;
-        code = (code << 6) | (b & 0x3F);
-      }
-      static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-      if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return false;
-      }
-    }
-    i += length;
-  }
-  return true;
-}
-
-// Character by character: from offset 0, compare the pattern at each character start; a lead
-// byte makes the character two bytes long, whatever follows. The line ends at its first zero
-// byte, and a valid UTF-8 line is searched byte by byte.
-std::ptrdiff_t ReferenceFind(std::string_view line, std::string_view pattern,
-                             const CodePage& page) {
-  line = line.substr(0, line.find('\0'));
-  const bool byteByByte = ReferenceIsUtf8(line);
-  for (std::size_t i = 0; i < line.size();) {
-    if (line.size() - i >= pattern.size() &&
-        std::memcmp(line.data() + i, pattern.data(), pattern.size()) == 0) {
-      return static_cast<std::ptrdiff_t>(i);
-    }
-    i += !byteByByte && page.IsLeadByte(static_cast<unsigned char>(line[i])) ? 2 : 1;
-  }
-  return -1;
-}
 
 // Random lines made of the pieces that matter: lead bytes of every supported code page (and
 // the bytes around their ranges), marker bytes, whole markers and their fragments, UTF-8
@@ -124,11 +84,11 @@ TEST(LineSearchDifferential, AgreesWithACharacterByCharacterSearch) {
       const std::string buffer = line + maker.Pattern(line) + "L_n";
       const std::string_view view(buffer.data(), line.size());
       utf8Lines +=
-          ReferenceIsUtf8(line) && line.find_first_of("\x80\x81\xC3\xE4") != std::string::npos;
+          reference::IsUtf8(line) && line.find_first_of("\x80\x81\xC3\xE4") != std::string::npos;
       const LineSearch search(view, page);
       for (int k = 0; k < 6; ++k) {
         const std::string pattern = maker.Pattern(line);
-        const std::ptrdiff_t expected = ReferenceFind(view, pattern, page);
+        const std::ptrdiff_t expected = reference::Find(view, pattern, page);
         ASSERT_EQ(search.Find(pattern), expected)
             << "code page " << id << ", line \"" << Escaped(line) << "\", pattern \""
             << Escaped(pattern) << "\"";
