@@ -397,6 +397,27 @@ void FileErrors() {
   CheckEqual(ReadFileBytes(locked), std::string("keep"), "read-only output unchanged");
   SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
 
+  // An empty page gives an empty file and the success message.
+  const std::wstring empty = Data("空.htm");
+  WriteFileBytes(empty, "");
+  Export(program, empty, Data("空.txt"));
+  CheckEqual(ReadFileBytes(Data("空.txt")), std::string(), "output of an empty page");
+
+  // Awkward bytes: a zero byte ends its line, a contact marker behind a GBK lead byte does not
+  // count, a lead byte may end a line, and 0x1A ends the page.
+  using namespace std::string_literals;
+  const std::wstring awkward = Data("awkward.htm");
+  WriteFileBytes(awkward,
+                 "L_n n=\"A\" e=\"1@qq.com\"\0>&nbsp\r\n"
+                 "\x81L_n n=\"B\" e=\"2@qq.com\">&nbsp\r\n"
+                 "L_n n=\"D\" e=\"4@qq.com\">&nbsp\xB0\r\n"
+                 "L_n n=\"C\" e=\"3@qq.com\">&nbsp\x1A\r\n"
+                 "L_n n=\"E\" e=\"5@qq.com\">&nbsp\r\n"s);
+  Export(program, awkward, Data("awkward.txt"));
+  CheckEqual(ReadFileBytes(Data("awkward.txt")),
+             std::string("1----A----\r\n4----D----4@qq.com\r\n3----C----3@qq.com\r\n"),
+             "output of a page with awkward bytes");
+
   // The dialog goes on working.
   Export(program, input, Data("after-errors.txt"));
   CheckEqual(ReadFileBytes(Data("after-errors.txt")), kAllFields, "export after the errors");
