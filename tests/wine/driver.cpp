@@ -189,22 +189,22 @@ void CheckCentred(HWND window, const RECT& around, const std::string& what) {
 
 // Checks the controls of a dialog against the table: order, ids, classes, texts, styles and
 // places. The places must follow from one pair of dialog base units.
-void CheckControls(HWND dialog, const ControlSpec* specs, std::size_t count,
+void CheckControls(HWND dialog, const ExpectedControl* wants, std::size_t count,
                    const std::string& name) {
   const std::vector<HWND> children = Children(dialog);
   CheckEqual(children.size(), count, name + " control count");
   for (std::size_t i = 0; i < children.size() && i < count; ++i) {
     const HWND child = children[i];
-    const ControlSpec& spec = specs[i];
+    const ExpectedControl& want = wants[i];
     const std::string what = name + " control " + std::to_string(i + 1);
-    CheckEqual(static_cast<WORD>(GetDlgCtrlID(child)), static_cast<WORD>(spec.id), what + " id");
-    Check(lstrcmpiW(ClassOf(child).c_str(), W(spec.windowClass).c_str()) == 0,
+    CheckEqual(static_cast<WORD>(GetDlgCtrlID(child)), static_cast<WORD>(want.id), what + " id");
+    Check(lstrcmpiW(ClassOf(child).c_str(), W(want.windowClass).c_str()) == 0,
           what + " class " + U(ClassOf(child)));
-    if (spec.text[0] != '#') CheckText(Text(child), spec.text, what + " text");
+    if (want.text[0] != '#') CheckText(Text(child), want.text, what + " text");
     DWORD style = Style(child);
     // The dialog manager marks the focused push button as the default one while it has focus.
-    if (spec.style == 0x50010000 && style == 0x50010001) style = spec.style;
-    CheckEqual(Hex(style), Hex(spec.style), what + " style");
+    if (want.style == 0x50010000 && style == 0x50010001) style = want.style;
+    CheckEqual(Hex(style), Hex(want.style), what + " style");
     CheckEqual(ExStyle(child) & ~static_cast<DWORD>(WS_EX_NOPARENTNOTIFY), 0ul,
                what + " extended style");
   }
@@ -213,7 +213,7 @@ void CheckControls(HWND dialog, const ControlSpec* specs, std::size_t count,
     for (int by = 1; by < 64; ++by) {
       bool all = children.size() == count;
       for (std::size_t i = 0; all && i < count; ++i) {
-        const ControlSpec& s = specs[i];
+        const ExpectedControl& s = wants[i];
         const RECT r = RectInParent(children[i]);
         // An icon control takes the icon's own size.
         const bool sized = s.text[0] != '#';

@@ -3,7 +3,7 @@
 // What the program's windows hold, as the product defines them.
 #include <windows.h>
 
-struct ControlSpec {
+struct ExpectedControl {
   int id;  // -1: no id
   const char* windowClass;
   const char* text;  // "#128": the icon resource
@@ -11,7 +11,7 @@ struct ControlSpec {
   DWORD style;
 };
 
-inline constexpr ControlSpec kMainControls[] = {
+inline constexpr ExpectedControl kMainControls[] = {
     {1000, "Button", "打开", 7, 7, 77, 17, 0x50010000},
     {1001, "Button", "QQ号", 100, 7, 27, 19, 0x50030003},
     {1002, "Button", "名字", 138, 7, 27, 19, 0x50030003},
@@ -24,7 +24,7 @@ inline constexpr ControlSpec kMainControls[] = {
     {1004, "Button", "官方网站：https://korvel.example.com", 7, 75, 121, 13, 0x50010000},
 };
 
-inline constexpr ControlSpec kAboutControls[] = {
+inline constexpr ExpectedControl kAboutControls[] = {
     {-1, "Static", "#128", 11, 17, 20, 20, 0x50000003},
     {-1, "Static", "Korvel 1.0 版", 40, 10, 119, 8, 0x50020080},
     {-1, "Static", "版权所有 (C) 2026 Korvel", 40, 25, 119, 8, 0x50020000},

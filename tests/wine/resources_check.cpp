@@ -141,24 +141,24 @@ const BYTE* Resource(HMODULE module, const wchar_t* type, UINT id, DWORD* size =
   return static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
 }
 
-void CheckItems(const DialogTemplate& t, const ControlSpec* specs, std::size_t count,
-                DWORD expectedId(const ControlSpec&), const std::string& dialog) {
+void CheckItems(const DialogTemplate& t, const ExpectedControl* wants, std::size_t count,
+                DWORD expectedId(const ExpectedControl&), const std::string& dialog) {
   CheckEqual(t.items.size(), count, dialog + " control count");
   for (std::size_t i = 0; i < t.items.size() && i < count; ++i) {
     const TemplateItem& item = t.items[i];
-    const ControlSpec& spec = specs[i];
+    const ExpectedControl& want = wants[i];
     const std::string what = dialog + " control " + std::to_string(i + 1);
-    CheckEqual(item.id, expectedId(spec), what + " id");
-    Check(lstrcmpiW(item.windowClass.c_str(), W(spec.windowClass).c_str()) == 0,
+    CheckEqual(item.id, expectedId(want), what + " id");
+    Check(lstrcmpiW(item.windowClass.c_str(), W(want.windowClass).c_str()) == 0,
           what + " class " + U(item.windowClass));
-    CheckText(item.text, spec.text, what + " text");
-    CheckEqual(Hex(item.style), Hex(spec.style), what + " style");
+    CheckText(item.text, want.text, what + " text");
+    CheckEqual(Hex(item.style), Hex(want.style), what + " style");
     CheckEqual(item.exStyle, 0ul, what + " extended style");
     CheckEqual(item.helpId, 0ul, what + " help id");
-    CheckEqual(item.x, spec.x, what + " x");
-    CheckEqual(item.y, spec.y, what + " y");
-    CheckEqual(item.cx, spec.cx, what + " width");
-    CheckEqual(item.cy, spec.cy, what + " height");
+    CheckEqual(item.x, want.x, what + " x");
+    CheckEqual(item.y, want.y, what + " y");
+    CheckEqual(item.cx, want.cx, what + " width");
+    CheckEqual(item.cy, want.cy, what + " height");
   }
 }
 
@@ -184,7 +184,7 @@ void CheckDialogTemplates(HMODULE module) {
     CheckEqual(int{t.charset}, 1, "template 102 character set");
     CheckItems(
         t, kMainControls, std::size(kMainControls),
-        [](const ControlSpec& s) { return static_cast<DWORD>(s.id); }, "template 102");
+        [](const ExpectedControl& s) { return static_cast<DWORD>(s.id); }, "template 102");
   }
 
   const BYTE* aboutData = Resource(module, RT_DIALOG, 100);
@@ -202,7 +202,7 @@ void CheckDialogTemplates(HMODULE module) {
     CheckText(t.font, "宋体", "template 100 font");
     CheckItems(
         t, kAboutControls, std::size(kAboutControls),
-        [](const ControlSpec& s) { return static_cast<DWORD>(static_cast<WORD>(s.id)); },
+        [](const ExpectedControl& s) { return static_cast<DWORD>(static_cast<WORD>(s.id)); },
         "template 100");
   }
 }
