@@ -49,7 +49,7 @@ void Export(const std::string& inputPath, const std::string& outputPath,
       inputPath == "-" ? OpenStandardInput() : OpenInputFile(inputPath);
   const std::unique_ptr<OutputFile> output =
       outputPath == "-" ? OpenStandardOutput() : CreateOutputFile(outputPath);
-  ReadContactRecords(*input, selection, codePage, "\r\n",
+  ReadContactRecords(*input, selection, codePage, kDiskLineEnd,
                      [&output](std::string_view records) { output->Write(records); });
   input.reset();  // closed before the output replaces anything: it may be the same file
   output->Commit();
@@ -74,7 +74,8 @@ int RunCli(const std::vector<std::string>& args) {
                  "they are always written in the order qq, name, email");
   app.add_option("--codepage", codePageId,
                  "Code page the page was saved in: 932, 936, 949, 950, 65001 or a single-byte\n"
-                 "one (default: the locale's character set)");
+                 "one (default: the system's: the ANSI code page on Windows, the locale's\n"
+                 "character set elsewhere)");
   app.set_version_flag("--version", std::string(kProgram) + " " + KORVEL_VERSION);
   app.allow_windows_style_options(false);  // on Windows too, "/dir/page.html" is a path
 
@@ -105,6 +106,9 @@ int RunCli(const std::vector<std::string>& args) {
     return kFileFailure;
   } catch (const std::bad_alloc&) {
     Report(messages::kOutOfMemory);
+    return kFileFailure;
+  } catch (const std::exception& error) {  // unwinds, so that no temporary file is left
+    Report(error.what());
     return kFileFailure;
   }
   return 0;

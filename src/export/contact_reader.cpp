@@ -1,11 +1,13 @@
 #include "export/contact_reader.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "export/contact_line.h"
@@ -105,7 +107,7 @@ class BlockReader {
   bool ended_ = false;
 };
 
-// Reads, processes and delivers the blocks with a few threads. Each thread reads a block itself
+// Reads, processes and delivers the blocks with two threads. Each thread reads a block itself
 // (so the bytes are in its own cache when it works on them), turns it into records, and waits
 // for its turn to hand them to the sink: blocks are read and delivered in input order.
 class Pipeline {
@@ -119,9 +121,14 @@ class Pipeline {
         sink_(sink) {}
 
   void Run() {
-    std::thread helper([this] { Work(); });
+    std::thread helper;
+    try {
+      helper = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+      // No second thread to be had: one does all the work.
+    }
     Work();
-    helper.join();
+    if (helper.joinable()) helper.join();
     if (failure_) std::rethrow_exception(failure_);
   }
 
@@ -146,27 +153,35 @@ class Pipeline {
         Fail(std::current_exception());
         return;
       }
-      std::unique_lock<std::mutex> lock(delivering_);
-      delivered_.wait(lock, [&] { return blocksDelivered_ == turn || failure_; });
-      if (failure_) return;
+      {
+        std::unique_lock<std::mutex> lock(delivering_);
+        delivered_.wait(lock, [&] { return blocksDelivered_ == turn || Failed(); });
+        if (Failed()) return;
+      }
+      // This block's turn: the other thread waits for it, so the sink runs alone, and the
+      // other thread may read meanwhile.
       try {
         sink_(records);
       } catch (...) {
-        failure_ = std::current_exception();
+        Fail(std::current_exception());
+        return;
       }
-      ++blocksDelivered_;
+      {
+        const std::lock_guard<std::mutex> lock(delivering_);
+        ++blocksDelivered_;
+      }
       delivered_.notify_all();
     }
   }
 
-  bool Failed() {
-    const std::lock_guard<std::mutex> lock(delivering_);
-    return failure_ != nullptr;
-  }
+  bool Failed() const { return failed_.load(); }
 
   void Fail(std::exception_ptr failure) {
-    const std::lock_guard<std::mutex> lock(delivering_);
-    if (!failure_) failure_ = failure;
+    {
+      const std::lock_guard<std::mutex> lock(delivering_);
+      if (!failure_) failure_ = failure;
+      failed_ = true;
+    }
     delivered_.notify_all();
   }
 
@@ -177,6 +192,7 @@ class Pipeline {
   std::condition_variable delivered_;
   std::size_t blocksDelivered_ = 0;  // guarded by delivering_, as is failure_
   std::exception_ptr failure_;
+  std::atomic<bool> failed_{false};
   const FieldSelection& selection_;
   const CodePage& codePage_;
   const std::string_view lineEnd_;

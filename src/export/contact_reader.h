@@ -7,12 +7,15 @@
 #include "export/field_selection.h"
 #include "export/files.h"
 
+// The line end of records as they go to disk: every line feed stored as CR LF.
+inline constexpr std::string_view kDiskLineEnd = "\r\n";
+
 // Receives the records of a run of lines, in input order.
 using RecordSink = std::function<void(std::string_view records)>;
 
 // Reads a saved contacts page to its end and hands the record of every contact line to `sink`,
 // in input order, a block of lines at a time; each record ends in `lineEnd` ("\n" as
-// BuildContactRecord gives it, "\r\n" as it goes to disk).
+// BuildContactRecord gives it, kDiskLineEnd as it goes to disk).
 //
 // Lines end at a line feed; a carriage return right before it goes with it, any other carriage
 // return stays in the line. The first byte 0x1A ends the input; a last line without a line feed

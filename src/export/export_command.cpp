@@ -38,7 +38,7 @@ void RunExportCommand(Platform& platform, const FieldSelection& selection,
     std::string collected;  // the records as they go to disk, each line feed stored as CR LF
     {
       const std::unique_ptr<InputFile> input = platform.OpenInput(inputPath);
-      ReadContactRecords(*input, selection, codePage, "\r\n",
+      ReadContactRecords(*input, selection, codePage, kDiskLineEnd,
                          [&collected](std::string_view records) { collected += records; });
     }  // the input is closed before the Save chooser opens: the output may be the same file
     const std::string outputPath = AskForFileName(platform, false, messages::kTextFileDescription,

@@ -13,9 +13,9 @@ class InputFile {
   virtual std::size_t Read(char* buffer, std::size_t size) = 0;
 };
 
-// An output that becomes visible only as a whole. Write throws FileError when the bytes cannot
-// be stored; Commit puts them in place (throwing FileError when it cannot). An output destroyed
-// without a successful Commit leaves the target as it was.
+// Where the records go. Write throws FileError when the bytes cannot be stored; Commit puts them
+// in place, throwing FileError when it cannot. A file output becomes visible only as a whole: one
+// destroyed without a successful Commit leaves the target as it was.
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
@@ -28,10 +28,11 @@ class OutputFile {
 // Opens a file for reading only, denying other programs any access while it is open (where
 // the system can).
 std::unique_ptr<InputFile> OpenInputFile(const std::string& path);
-// Writes to a new temporary file in the target's folder, which Commit moves over the target.
+// Writes to a new temporary file in the target's folder, which Commit moves over the target;
+// an existing target that is no file on disk (a device, a pipe) is written directly.
 std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path);
 std::unique_ptr<InputFile> OpenStandardInput();
-// Commit flushes; bytes already written stay written.
+// Written as it comes; Commit has nothing left to do.
 std::unique_ptr<OutputFile> OpenStandardOutput();
 
 // Names that stand for the standard streams in messages.

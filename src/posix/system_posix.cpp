@@ -104,25 +104,28 @@ class PosixInput : public InputFile {
 // that exists and is no regular file (a device such as /dev/null, a pipe) is written directly.
 class PosixOutput : public OutputFile {
  public:
-  explicit PosixOutput(const std::string& path) : target_(AbsolutePath(path)) {
-    // Write through a symbolic link to the file it names rather than replacing the link.
+  explicit PosixOutput(const std::string& path) : name_(AbsolutePath(path)), target_(name_) {
+    // Write through symbolic links to the file they name, even one that does not exist yet,
+    // rather than replacing the link.
     struct stat info {};
-    if (lstat(target_.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-      if (char* real = realpath(target_.c_str(), nullptr)) {
-        target_ = real;
-        std::free(real);
-      }
+    for (int hops = 0; hops < 40 && lstat(target_.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+         ++hops) {
+      std::string link(PATH_MAX, '\0');
+      const ssize_t length = readlink(target_.c_str(), link.data(), link.size());
+      if (length <= 0) break;
+      link.resize(static_cast<std::size_t>(length));
+      target_ = link[0] == '/' ? link : ParentOf(target_) + "/" + link;
     }
     mode_t mode = 0;
     if (stat(target_.c_str(), &info) == 0) {
       if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
         fd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd_ < 0) Fail(errno, target_, FileErrorCause::kCannotCreate);
+        if (fd_ < 0) Fail(errno, name_, FileErrorCause::kCannotCreate);
         return;
       }
       // Replace only what could be opened for writing, and keep its permissions.
       const int probe = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-      if (probe < 0) Fail(errno, target_, FileErrorCause::kCannotCreate);
+      if (probe < 0) Fail(errno, name_, FileErrorCause::kCannotCreate);
       close(probe);
       mode = info.st_mode & 07777;
     } else {
@@ -130,13 +133,13 @@ class PosixOutput : public OutputFile {
       umask(mask);
       mode = 0666 & ~mask;
     }
-    const std::size_t slash = target_.rfind('/');
-    temp_ = target_.substr(0, slash + 1) + "." + target_.substr(slash + 1) + ".XXXXXX";
+    // A short name of its own, so that a target name of any allowed length works.
+    temp_ = ParentOf(target_) + "/.korvel-XXXXXX";
     fd_ = mkstemp(temp_.data());
     if (fd_ < 0) {
       const int error = errno;
       temp_.clear();
-      Fail(error, target_, FileErrorCause::kCannotCreate);
+      throw FileError(CauseOf(error, target_, FileErrorCause::kCannotCreate), name_);
     }
     fchmod(fd_, mode);
   }
@@ -144,20 +147,21 @@ class PosixOutput : public OutputFile {
     if (fd_ >= 0) close(fd_);
     if (!temp_.empty()) unlink(temp_.c_str());
   }
-  void Write(std::string_view bytes) override { WriteAll(fd_, bytes, target_); }
+  void Write(std::string_view bytes) override { WriteAll(fd_, bytes, name_); }
   void Commit() override {
     const int fd = fd_;
     fd_ = -1;
-    if (close(fd) != 0) throw FileError(FileErrorCause::kWriteFailed, target_);
+    if (close(fd) != 0) Fail(errno, name_, FileErrorCause::kWriteFailed);
     if (temp_.empty()) return;  // written directly
     if (rename(temp_.c_str(), target_.c_str()) != 0) {
-      Fail(errno, target_, FileErrorCause::kWriteFailed);
+      Fail(errno, name_, FileErrorCause::kWriteFailed);
     }
     temp_.clear();
   }
 
  private:
-  std::string target_;
+  std::string name_;    // as the user gave it, for messages
+  std::string target_;  // the file to replace, behind any symbolic links
   std::string temp_;
   int fd_ = -1;
 };

@@ -42,8 +42,8 @@ int Application::Run(HINSTANCE instance) {
   const std::wstring path = ModulePath(instance);
   const std::size_t nameStart = path.find_last_of(L"\\/") + 1;  // npos + 1 == 0
   const std::wstring name = path.substr(nameStart);
-  title_ = name.substr(0, name.rfind(L'.'));
   const std::size_t dot = name.rfind(L'.');
+  title_ = name.substr(0, dot);
   helpFilePath_ = (dot == std::wstring::npos ? path : path.substr(0, nameStart + dot)) + L".HLP";
 
   SystemCodePage();  // the code page is taken once, now

@@ -61,11 +61,7 @@ void WriteAll(HANDLE handle, std::string_view bytes, const std::string& name) {
     const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
     DWORD wrote = 0;
     if (!WriteFile(handle, bytes.data(), chunk, &wrote, nullptr)) {
-      const DWORD error = GetLastError();
-      throw FileError(error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL
-                          ? FileErrorCause::kDiskFull
-                          : FileErrorCause::kWriteFailed,
-                      name);
+      throw FileError(CauseOf(GetLastError(), FileErrorCause::kWriteFailed), name);
     }
     bytes.remove_prefix(wrote);
   }
@@ -94,23 +90,31 @@ class Win32Input : public InputFile {
   bool owned_;
 };
 
-// Writes a temporary file beside the target; Commit moves it over the target.
+// Writes a temporary file beside the target; Commit moves it over the target. A device (NUL,
+// a named pipe) is written directly.
 class Win32Output : public OutputFile {
  public:
   explicit Win32Output(const std::string& path) {
     const std::wstring full = FullPath(path);
     name_ = Narrow(full);
     target_ = SystemPath(full);
+    if (full.rfind(L"\\\\.\\", 0) == 0) {
+      handle_ = CreateFileW(target_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+      if (handle_ == INVALID_HANDLE_VALUE) {
+        throw FileError(CauseOf(GetLastError(), FileErrorCause::kCannotCreate), name_);
+      }
+      return;
+    }
     const DWORD attributes = GetFileAttributesW(target_.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
       throw FileError(FileErrorCause::kAccessDenied, name_);
     }
-    const std::size_t slash = target_.find_last_of(L"\\/");
-    const std::wstring stem = target_.substr(0, slash + 1) + L"~" + target_.substr(slash + 1) +
-                              L"." + std::to_wstring(GetCurrentProcessId()) + L".";
+    const std::wstring stem = full.substr(0, full.find_last_of(L"\\/") + 1) + L"~korvel." +
+                              std::to_wstring(GetCurrentProcessId()) + L".";
     for (unsigned attempt = 0; handle_ == INVALID_HANDLE_VALUE; ++attempt) {
-      temp_ = stem + std::to_wstring(attempt) + L".tmp";
+      temp_ = SystemPath(stem + std::to_wstring(attempt) + L".tmp");
       handle_ = CreateFileW(temp_.c_str(), GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
@@ -130,6 +134,7 @@ class Win32Output : public OutputFile {
     const HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     if (!CloseHandle(handle)) throw FileError(FileErrorCause::kWriteFailed, name_);
+    if (temp_.empty()) return;  // written directly
     SetFileAttributesW(temp_.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!MoveFileExW(temp_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
